@@ -7,7 +7,7 @@ need_root() { if [ "$(id -u)" -ne 0 ]; then echo "sudo"; fi; }
 SUDO=$(need_root)
 
 packages=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 libbz2-dev
-  wine wine32:i386 xvfb xauth imagemagick x11-utils dpkg-dev libgtest-dev)
+  wine wine32:i386 xvfb xauth imagemagick fonts-dejavu-core x11-utils dpkg-dev libgtest-dev)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
