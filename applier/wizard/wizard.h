@@ -28,6 +28,10 @@ INT_PTR CALLBACK DestinationPage(HWND page, UINT message, WPARAM wParam, LPARAM 
 INT_PTR CALLBACK ResultsPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Posted by the Results and Finish pages to themselves (wParam, lParam 0):
+// destroy the background window once the sheet has left its own handling.
+#define WM_END_WIZARD (WM_APP + 1)
+
 // Progress dialog (progress_dialog.cpp)
 INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
