@@ -1,0 +1,437 @@
+// The applier driven through its windows from the Welcome page to its end:
+// the folder check, the update run with its progress dialog, the results,
+// the end actions, and every way a run can stop.
+#include "wizard_road_fixture.h"
+
+#include "resource.h"
+
+using namespace road;
+
+namespace {
+
+const std::string UpdatedText = "File updated sucessfully!";
+const std::string AddedText = "Attached file added successfully!";
+const std::string OverwrittenText = "Attached file existed, and overwritten.";
+const std::string SkippedText = "Attached file existed, and skipped by user.";
+const std::string OriginalCrcText = "Original file CRC error; Skipped.";
+const std::string DataErrorText = "Data file error; Opration canceled!";
+const std::string WrongFolderText = "You selected a wrong directory!";
+const std::string OverwriteText = "Attached file existed, press Yes to overwite it, or No to skip.";
+const std::string SummaryText =
+    "Update applied, at least one file skipped.\nPlease check the log file for details.";
+const std::string CancelledText = "Operation canceled; Update cannot be applied.";
+const std::string MainFailedText = "Main file updating failed, operation canceled!\n\nIf the "
+                                   "file is running, please quit now and try again later.";
+const std::string DataFailedText = "Data integrity (CRC) error in data!\nIf you downloaded "
+                                   "this file, try to download it again.";
+const std::string CommandText = "This Update program is going to run an external command "
+                                "below, press Yes to continue, or No to cancel.";
+const char* const LogName = "Tarvelion.log";
+
+std::string MarkerExe() {
+    std::string bytes;
+    ReadBytes(MARKER_EXE, &bytes);
+    return bytes;
+}
+
+class WizardRoad : public RoadTest {
+  protected:
+    // From Welcome to the Results page with the folder the settings name.
+    HWND RunToResults() {
+        HWND sheet = GoToDestination();
+        if (!sheet)
+            return NULL;
+        wd::PressSheetButton(sheet, wd::SheetNext);
+        return WaitForPage(ResultsTitle);
+    }
+    // From the Results page through Finish, both boxes unticked.
+    void FinishQuietly(HWND sheet) {
+        wd::PressSheetButton(sheet, wd::SheetNext);
+        ASSERT_TRUE(WaitForPage(FinishTitle));
+        wd::SetCheck(sheet, IDX_LAUNCH_MAIN, false);
+        wd::PressSheetButton(sheet, wd::SheetFinish);
+    }
+    std::string Log() const {
+        std::string log;
+        ReadBytes(Join(destination, LogName), &log);
+        return log;
+    }
+};
+
+TEST_F(WizardRoad, WholeRoadUpdatesTheFolderKeepsABackupAndEndsCleanly) {
+    std::string marker = MarkerExe();
+    ASSERT_FALSE(marker.empty());
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", marker + "version 1"},
+                       {"a.txt", "alpha 1"},
+                       {"sub\\b.txt", "beta 1, to be replaced"}};
+    spec.newVersion = {{"main.exe", marker + "version 2, a little longer"},
+                       {"a.txt", "alpha 2 alpha 2"},
+                       {"sub\\b.txt", "beta 2"},
+                       {"added.txt", "a file of the new version only"}};
+    spec.settings.softwarePath = Join(destination, "nowhere");
+    spec.settings.showSplash = "1";
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    Start();
+
+    HWND sheet = WaitForPage(WelcomeTitle);
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(wd::IsSheetButtonEnabled(sheet, wd::SheetBack));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(LicenceTitle));
+    EXPECT_TRUE(
+        wd::WaitUntil([&] { return !wd::IsSheetButtonEnabled(sheet, wd::SheetNext); }, ShortWait))
+        << "Next must stay off until the licence is accepted";
+    wd::SetCheck(sheet, IDX_LICENCE_ACCEPT, true);
+    EXPECT_TRUE(
+        wd::WaitUntil([&] { return wd::IsSheetButtonEnabled(sheet, wd::SheetNext); }, ShortWait));
+    wd::PressSheetButton(sheet, wd::SheetBack);
+    ASSERT_TRUE(WaitForPage(WelcomeTitle));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(LicenceTitle));
+    EXPECT_TRUE(wd::IsControlChecked(sheet, IDX_LICENCE_ACCEPT)) << "the tick is kept after Back";
+    EXPECT_TRUE(
+        wd::WaitUntil([&] { return wd::IsSheetButtonEnabled(sheet, wd::SheetNext); }, ShortWait));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(GuideTitle));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(DestinationTitle));
+
+    // The folder of the settings is offered; it lacks the main file.
+    EXPECT_EQ(spec.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
+    EXPECT_TRUE(wd::IsControlChecked(sheet, IDX_BACKUP)) << "backup is the default";
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    AnswerMessage(WrongFolderText, IDOK);
+    EXPECT_EQ(sheet, wd::FindTopWindow(process.id, "#32770", DestinationTitle));
+    EXPECT_EQ(spec.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
+    EXPECT_FALSE(Exists(Join(destination, LogName))) << "a refused folder starts no update";
+
+    // A trailing backslash names the same folder.
+    wd::SetControlText(sheet, IDE_FOLDER, destination + "\\");
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(ResultsTitle));
+    std::string expectedLog = ExpectedLog({{"main.exe", UpdatedText},
+                                           {"a.txt", UpdatedText},
+                                           {"sub\\b.txt", UpdatedText},
+                                           {"added.txt", AddedText}});
+    EXPECT_EQ(4u, EntryPaths().size());
+    EXPECT_EQ(expectedLog, Log());
+    EXPECT_EQ(expectedLog, wd::ControlText(sheet, IDE_RESULTS_LOG));
+    EXPECT_FALSE(wd::IsSheetButtonEnabled(sheet, wd::SheetBack)) << "no way back to a second run";
+
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(FinishTitle));
+    EXPECT_TRUE(wd::IsControlChecked(sheet, IDX_LAUNCH_MAIN));
+    EXPECT_FALSE(wd::IsControlChecked(sheet, IDX_VIEW_README));
+    EXPECT_EQ("Yes, I want to launch Road Demo now", wd::ControlText(sheet, IDX_LAUNCH_MAIN));
+    EXPECT_NE(std::string::npos,
+              wd::ControlText(sheet, IDT_FINISH_TEXT).find("installing Road Demo Update"));
+    // Back shows the results as they were.
+    wd::PressSheetButton(sheet, wd::SheetBack);
+    ASSERT_TRUE(WaitForPage(ResultsTitle));
+    EXPECT_EQ(expectedLog, wd::ControlText(sheet, IDE_RESULTS_LOG));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(FinishTitle));
+    wd::SetCheck(sheet, IDX_VIEW_README, true);
+    wd::PressSheetButton(sheet, wd::SheetFinish);
+
+    // The read-me opens from the workspace with the shell's program for it.
+    HWND readMe = wd::WaitForTopWindow(0, "Notepad", NULL, LongWait);
+    EXPECT_TRUE(readMe != NULL) << "the read-me was not opened";
+    if (readMe) {
+        EXPECT_NE(std::string::npos, wd::Text(readMe).find("Readme"));
+        PostMessageA(readMe, WM_CLOSE, 0, 0);
+    }
+    ExpectCleanEnd();
+    std::string launchedAt = Join(destination, "launched.txt");
+    EXPECT_TRUE(wd::WaitUntil([&] { return Exists(launchedAt); }, LongWait))
+        << "the main file was not launched in the destination folder";
+
+    Files expected = spec.newVersion;
+    expected[LogName] = expectedLog;
+    expected["launched.txt"] = "";
+    for (const char* replaced : {"main.exe", "a.txt", "sub\\b.txt"})
+        expected[std::string("Tarvelion.bak\\") + replaced] = spec.oldVersion[replaced];
+    EXPECT_EQ(expected, ReadTree(destination));
+}
+
+TEST_F(WizardRoad, CancelOnTheDestinationPageAsksAndNoKeepsEveryEntry) {
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "old main"}};
+    spec.newVersion = {{"main.exe", "new main"}};
+    spec.settings.softwarePath = destination;
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    Start();
+    HWND sheet = GoToDestination();
+    ASSERT_TRUE(sheet);
+    wd::SetControlText(sheet, IDE_FOLDER, "typed by the user");
+    wd::SetCheck(sheet, IDX_BACKUP, false);
+
+    wd::PressSheetButton(sheet, wd::SheetCancel);
+    HWND question = wd::WaitForMessageBox(process.id, LongWait);
+    ASSERT_TRUE(question);
+    wd::AnswerMessageBox(question, IDNO);
+    wd::WaitUntil([&] { return !IsWindow(question); }, ShortWait);
+    EXPECT_EQ(sheet, WaitForPage(DestinationTitle));
+    EXPECT_EQ("typed by the user", wd::ControlText(sheet, IDE_FOLDER));
+    EXPECT_FALSE(wd::IsControlChecked(sheet, IDX_BACKUP));
+    EXPECT_TRUE(wd::IsRunning(process));
+
+    wd::PressSheetButton(sheet, wd::SheetCancel);
+    question = wd::WaitForMessageBox(process.id, LongWait);
+    ASSERT_TRUE(question);
+    wd::AnswerMessageBox(question, IDYES);
+    ExpectCleanEnd();
+    EXPECT_EQ(spec.oldVersion, ReadTree(destination));
+}
+
+// Silence 0 holds the worker on the overwrite question of the second entry:
+// Cancel then arrives while that entry is in progress.
+TEST_F(WizardRoad, CancelWhileRunningFinishesTheEntryThenRollsBack) {
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}, {"c.txt", "gamma 1"}};
+    spec.newVersion = {{"main.exe", "main 1"},
+                       {"a.txt", "alpha 2"},
+                       {"b.txt", "beta of the package"},
+                       {"c.txt", "gamma 2"}};
+    spec.settings.softwarePath = destination;
+    spec.settings.silence = "0";
+    MakePackage(spec);
+    ASSERT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), EntryPaths());
+    Files before = spec.oldVersion;
+    before["b.txt"] = "the user's own beta";
+    WriteTree(destination, before);
+    Start();
+    HWND sheet = GoToDestination();
+    ASSERT_TRUE(sheet);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+
+    HWND question = ExpectMessage(OverwriteText + "\r\n" + destination + "\\b.txt");
+    ASSERT_TRUE(question);
+    HWND progress = ProgressWindow();
+    ASSERT_TRUE(progress) << "the progress dialog is not shown during the run";
+    EXPECT_FALSE(IsWindowVisible(sheet)) << "the wizard is hidden while the update runs";
+    ASSERT_TRUE(wd::Command(progress, IDCANCEL));
+    EXPECT_TRUE(IsWindow(progress)) << "the dialog stays until the worker has finished";
+    wd::AnswerMessageBox(question, IDYES);
+
+    HWND cancelled = ExpectMessage(CancelledText);
+    EXPECT_FALSE(wd::FindTopWindow(process.id, "#32770", ResultsTitle, false))
+        << "a cancelled run never reaches the Results page";
+    if (cancelled)
+        wd::AnswerMessageBox(cancelled, IDOK);
+    ExpectCleanEnd();
+    EXPECT_EQ(ExpectedLog({{"a.txt", UpdatedText}, {"b.txt", OverwrittenText}}), Log());
+    Files after = ReadTree(destination);
+    after.erase(LogName);
+    EXPECT_EQ(before, after);
+}
+
+struct FailureCase {
+    const char* name;
+    bool tamperMainFile;      // the installed main file differs from the old version
+    const char* corruptEntry; // entry whose ops are made invalid
+    const char* failingPath;
+    const std::string* failingOutcome;
+    const std::string* message;
+};
+
+class RunFailure : public WizardRoad, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(RunFailure, EndsWithItsMessageAndRollsTheFolderBack) {
+    const FailureCase& c = GetParam();
+    PackageSpec spec;
+    spec.oldVersion = {{"a.txt", "alpha 1"}, {"main.exe", "main 1"}, {"z.txt", "zeta 1"}};
+    spec.newVersion = {{"a.txt", "alpha 2"}, {"main.exe", "main 2"}, {"z.txt", "zeta 2"}};
+    spec.settings.softwarePath = destination;
+    if (c.corruptEntry)
+        spec.corruptEntry = c.corruptEntry;
+    MakePackage(spec);
+    ASSERT_EQ((std::vector<std::string>{"a.txt", "main.exe", "z.txt"}), EntryPaths());
+    Files before = spec.oldVersion;
+    if (c.tamperMainFile)
+        before["main.exe"] = "main 1, changed by hand";
+    WriteTree(destination, before);
+    Start();
+    HWND sheet = GoToDestination();
+    ASSERT_TRUE(sheet);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    AnswerMessage(*c.message, IDOK);
+    ExpectCleanEnd();
+
+    std::map<std::string, std::string> outcomes = {{"a.txt", UpdatedText}};
+    if (std::string(c.failingPath) == "z.txt")
+        outcomes["main.exe"] = UpdatedText;
+    outcomes[c.failingPath] = *c.failingOutcome;
+    EXPECT_EQ(ExpectedLog(outcomes), Log());
+    Files after = ReadTree(destination);
+    after.erase(LogName);
+    EXPECT_EQ(before, after) << "every replaced file has its previous content back";
+}
+
+const FailureCase FailureCases[] = {
+    {"MainFile", true, nullptr, "main.exe", &OriginalCrcText, &MainFailedText},
+    {"DataError", false, "z.txt", "z.txt", &DataErrorText, &DataFailedText},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, RunFailure, ::testing::ValuesIn(FailureCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct OverwriteCase {
+    const char* name;
+    int answer;
+    const char* resultingContent; // of b.txt
+    const std::string* outcome;
+};
+
+class OverwriteQuestion : public WizardRoad, public ::testing::WithParamInterface<OverwriteCase> {};
+
+TEST_P(OverwriteQuestion, AsksWithThePathAndSummarisesAfterTheRun) {
+    const OverwriteCase& c = GetParam();
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}};
+    spec.newVersion = {{"main.exe", "main 2"}, {"b.txt", "beta of the package"}};
+    spec.settings.softwarePath = destination;
+    spec.settings.silence = "0";
+    MakePackage(spec);
+    Files before = spec.oldVersion;
+    before["b.txt"] = "the user's own beta";
+    WriteTree(destination, before);
+    Start();
+    HWND sheet = GoToDestination();
+    ASSERT_TRUE(sheet);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    AnswerMessage(OverwriteText + "\r\n" + destination + "\\b.txt", c.answer);
+    AnswerMessage(SummaryText, IDOK);
+    ASSERT_TRUE(WaitForPage(ResultsTitle));
+    std::string expectedLog = ExpectedLog({{"main.exe", UpdatedText}, {"b.txt", *c.outcome}});
+    EXPECT_EQ(expectedLog, wd::ControlText(sheet, IDE_RESULTS_LOG));
+    FinishQuietly(sheet);
+    ExpectCleanEnd();
+
+    Files expected = {
+        {"main.exe", "main 2"}, {"b.txt", c.resultingContent}, {LogName, expectedLog}};
+    expected["Tarvelion.bak\\main.exe"] = "main 1";
+    if (c.answer == IDYES)
+        expected["Tarvelion.bak\\b.txt"] = "the user's own beta";
+    EXPECT_EQ(expected, ReadTree(destination));
+}
+
+const OverwriteCase OverwriteCases[] = {
+    {"Yes", IDYES, "beta of the package", &OverwrittenText},
+    {"No", IDNO, "the user's own beta", &SkippedText},
+};
+INSTANTIATE_TEST_SUITE_P(Answers, OverwriteQuestion, ::testing::ValuesIn(OverwriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WizardRoad, DamagedPatchDataWithoutSplashFailsBeforeTheFolderIsTouched) {
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}};
+    spec.newVersion = {{"main.exe", "main 2"}, {"a.txt", "alpha 2"}};
+    spec.settings.softwarePath = destination;
+    spec.settings.showSplash = "0";
+    spec.damageStream2 = true;
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    Start();
+    HWND sheet = GoToDestination();
+    ASSERT_TRUE(sheet);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    HWND box = ExpectMessage(DataFailedText);
+    EXPECT_FALSE(ProgressWindow()) << "the progress dialog is never shown";
+    if (box)
+        wd::AnswerMessageBox(box, IDOK);
+    ExpectCleanEnd();
+    EXPECT_EQ(spec.oldVersion, ReadTree(destination)) << "not even a log is written";
+}
+
+TEST_F(WizardRoad, LanguageTableTranslatesPagesControlsAndMessages) {
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}};
+    spec.newVersion = {{"main.exe", "main 2"}};
+    spec.settings.softwarePath = Join(destination, "nowhere");
+    spec.languageIni = "[$0407]\r\n"
+                       "ID202=Falsches Verzeichnis!\r\n"
+                       "ID250=Datei aktualisiert!\r\n"
+                       "ID304=Zielordner waehlen\r\n"
+                       "ID306=Ergebnis\r\n"
+                       "ID307=Fertig\r\n"
+                       "ID364=Ergebnis des Updates:\r\n"
+                       "ID501=Ja, %p jetzt starten\r\n"
+                       "ID503=&Sicherung anlegen\r\n";
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    Start("de_DE.UTF-8");
+
+    HWND sheet = WaitForPage(WelcomeTitle);
+    ASSERT_TRUE(sheet);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(LicenceTitle));
+    wd::SetCheck(sheet, IDX_LICENCE_ACCEPT, true);
+    wd::WaitUntil([&] { return wd::IsSheetButtonEnabled(sheet, wd::SheetNext); }, ShortWait);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage(GuideTitle));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage("Zielordner waehlen"));
+    EXPECT_EQ("&Sicherung anlegen", wd::ControlText(sheet, IDX_BACKUP));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    AnswerMessage("Falsches Verzeichnis!", IDOK);
+    wd::SetControlText(sheet, IDE_FOLDER, destination);
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage("Ergebnis"));
+    EXPECT_EQ("Ergebnis des Updates:", wd::ControlText(sheet, IDT_RESULTS_INTRO));
+    EXPECT_EQ("main.exe -> Datei aktualisiert!\r\n", wd::ControlText(sheet, IDE_RESULTS_LOG));
+    wd::PressSheetButton(sheet, wd::SheetNext);
+    ASSERT_TRUE(WaitForPage("Fertig"));
+    EXPECT_EQ("Ja, Road Demo jetzt starten", wd::ControlText(sheet, IDX_LAUNCH_MAIN));
+    wd::SetCheck(sheet, IDX_LAUNCH_MAIN, false);
+    wd::PressSheetButton(sheet, wd::SheetFinish);
+    ExpectCleanEnd();
+}
+
+struct CommandCase {
+    const char* name;
+    int answer;
+    bool runs;
+};
+
+class ExternalCommand : public WizardRoad, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(ExternalCommand, RunsInTheProgramFolderOnlyAfterYes) {
+    const CommandCase& c = GetParam();
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}};
+    spec.newVersion = {{"main.exe", "main 2"}};
+    spec.settings.softwarePath = destination;
+    spec.settings.command = "tool.exe";
+    spec.settings.parameter = "--after-update";
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    WriteBytes(Join(destination, "tool.exe"), MarkerExe());
+    Start();
+    HWND sheet = RunToResults();
+    ASSERT_TRUE(sheet);
+    FinishQuietly(sheet);
+    HWND question = ExpectMessage(CommandText + "\ntool.exe --after-update");
+    EXPECT_FALSE(IsWindowVisible(sheet)) << "only the question is left on screen";
+    if (question)
+        wd::AnswerMessageBox(question, c.answer);
+    ExpectCleanEnd();
+    std::string launchedAt = Join(destination, "launched.txt");
+    if (c.runs) {
+        ASSERT_TRUE(wd::WaitUntil([&] { return Exists(launchedAt); }, LongWait));
+        std::string arguments;
+        ReadBytes(launchedAt, &arguments);
+        EXPECT_NE(std::string::npos, arguments.find("--after-update"));
+    } else {
+        wd::Pump(1000);
+        EXPECT_FALSE(Exists(launchedAt)) << "No runs nothing";
+    }
+}
+
+const CommandCase CommandCases[] = {{"Yes", IDYES, true}, {"No", IDNO, false}};
+INSTANTIATE_TEST_SUITE_P(Answers, ExternalCommand, ::testing::ValuesIn(CommandCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
