@@ -36,6 +36,12 @@ std::string MarkerExe() {
 
 class WizardRoad : public RoadTest {
   protected:
+    // Installs the given files, starts the package and goes to the Destination page.
+    HWND Launch(const Files& installed) {
+        WriteTree(destination, installed);
+        Start();
+        return GoToDestination();
+    }
     // From Welcome to the Results page with the folder the settings name.
     HWND RunToResults() {
         HWND sheet = GoToDestination();
@@ -162,9 +168,7 @@ TEST_F(WizardRoad, CancelOnTheDestinationPageAsksAndNoKeepsEveryEntry) {
     spec.newVersion = {{"main.exe", "new main"}};
     spec.settings.softwarePath = destination;
     MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
-    Start();
-    HWND sheet = GoToDestination();
+    HWND sheet = Launch(spec.oldVersion);
     ASSERT_TRUE(sheet);
     wd::SetControlText(sheet, IDE_FOLDER, "typed by the user");
     wd::SetCheck(sheet, IDX_BACKUP, false);
@@ -202,9 +206,7 @@ TEST_F(WizardRoad, CancelWhileRunningFinishesTheEntryThenRollsBack) {
     ASSERT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), EntryPaths());
     Files before = spec.oldVersion;
     before["b.txt"] = "the user's own beta";
-    WriteTree(destination, before);
-    Start();
-    HWND sheet = GoToDestination();
+    HWND sheet = Launch(before);
     ASSERT_TRUE(sheet);
     wd::PressSheetButton(sheet, wd::SheetNext);
 
@@ -253,9 +255,7 @@ TEST_P(RunFailure, EndsWithItsMessageAndRollsTheFolderBack) {
     Files before = spec.oldVersion;
     if (c.tamperMainFile)
         before["main.exe"] = "main 1, changed by hand";
-    WriteTree(destination, before);
-    Start();
-    HWND sheet = GoToDestination();
+    HWND sheet = Launch(before);
     ASSERT_TRUE(sheet);
     wd::PressSheetButton(sheet, wd::SheetNext);
     AnswerMessage(*c.message, IDOK);
@@ -297,9 +297,7 @@ TEST_P(OverwriteQuestion, AsksWithThePathAndSummarisesAfterTheRun) {
     MakePackage(spec);
     Files before = spec.oldVersion;
     before["b.txt"] = "the user's own beta";
-    WriteTree(destination, before);
-    Start();
-    HWND sheet = GoToDestination();
+    HWND sheet = Launch(before);
     ASSERT_TRUE(sheet);
     wd::PressSheetButton(sheet, wd::SheetNext);
     AnswerMessage(OverwriteText + "\r\n" + destination + "\\b.txt", c.answer);
@@ -333,9 +331,7 @@ TEST_F(WizardRoad, DamagedPatchDataWithoutSplashFailsBeforeTheFolderIsTouched) {
     spec.settings.showSplash = "0";
     spec.damageStream2 = true;
     MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
-    Start();
-    HWND sheet = GoToDestination();
+    HWND sheet = Launch(spec.oldVersion);
     ASSERT_TRUE(sheet);
     wd::PressSheetButton(sheet, wd::SheetNext);
     HWND box = ExpectMessage(DataFailedText);
