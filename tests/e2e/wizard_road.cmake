@@ -25,3 +25,7 @@ target_compile_definitions(wizard_road_test PRIVATE
   "APPLIER_EXE=\"${road_applier}\""
   "BUILDER_EXE=\"${road_builder}\""
   "MARKER_EXE=\"${road_marker_exe}\"")
+
+# The language table's test needs German as the user's language.
+add_test(NAME wizard_road_german COMMAND wizard_road_test --gtest_filter=*LanguageTable*)
+set_tests_properties(wizard_road_german PROPERTIES ENVIRONMENT "LANG=de_DE.UTF-8" TIMEOUT 600)

@@ -183,20 +183,20 @@ void RoadTest::MakePackage(const PackageSpec& spec) {
                               reinterpret_cast<const uint8_t*>(data.data()) + data.size()};
         unsigned count = 0;
         ASSERT_EQ(PatchOk, ReadPatchCount(&cursor, &count));
-        bool corrupted = false;
-        for (unsigned i = 0; i < count && !corrupted; ++i) {
+        size_t corruptAt = 0;
+        for (unsigned i = 0; i < count && !corruptAt; ++i) {
             PatchEntryHeader header;
             ASSERT_EQ(PatchOk, ReadEntryHeader(&cursor, &header));
             std::string path(header.relativePath, header.pathLength);
             if (path == "\\" + spec.corruptEntry) {
                 ASSERT_NE(BodyAttached, PeekBodyKind(&cursor))
                     << "only an op body can be made invalid";
-                data[cursor.pos - reinterpret_cast<const uint8_t*>(data.data())] = 9;
-                corrupted = true;
+                corruptAt = cursor.pos - reinterpret_cast<const uint8_t*>(data.data());
             }
             ASSERT_EQ(PatchOk, SkipEntryBody(&cursor));
         }
-        ASSERT_TRUE(corrupted) << spec.corruptEntry << " is not in the patch data";
+        ASSERT_NE(0u, corruptAt) << spec.corruptEntry << " is not in the patch data";
+        data[corruptAt] = 9; // no such op
         WriteBytes(patchData, data);
     }
 
@@ -249,21 +249,17 @@ std::string RoadTest::ExpectedLog(const std::map<std::string, std::string>& outc
     return log;
 }
 
-void RoadTest::Start(const std::string& lang) {
+void RoadTest::Start() {
     // GetTempPathA takes TMP first, then TEMP: both point at the test's own
     // folder, so the workspace can be looked for afterwards.
-    char savedTmp[MAX_PATH] = "", savedTemp[MAX_PATH] = "", savedLang[64] = "";
+    char savedTmp[MAX_PATH] = "", savedTemp[MAX_PATH] = "";
     bool hadTmp = GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH) > 0;
     bool hadTemp = GetEnvironmentVariableA("TEMP", savedTemp, MAX_PATH) > 0;
-    bool hadLang = GetEnvironmentVariableA("LANG", savedLang, sizeof savedLang) > 0;
     SetEnvironmentVariableA("TMP", temp.c_str());
     SetEnvironmentVariableA("TEMP", temp.c_str());
-    if (!lang.empty())
-        SetEnvironmentVariableA("LANG", lang.c_str());
     bool started = wd::Start(packageExe, "", &process, root);
     SetEnvironmentVariableA("TMP", hadTmp ? savedTmp : NULL);
     SetEnvironmentVariableA("TEMP", hadTemp ? savedTemp : NULL);
-    SetEnvironmentVariableA("LANG", hadLang ? savedLang : NULL);
     ASSERT_TRUE(started) << packageExe;
 }
 
@@ -293,8 +289,9 @@ HWND RoadTest::GoToDestination() {
 HWND RoadTest::ExpectMessage(const std::string& text, int timeoutMs) {
     HWND box = wd::WaitForMessageBox(process.id, timeoutMs);
     EXPECT_TRUE(box != NULL) << "no message box \"" << text << "\"";
-    if (box)
+    if (box) {
         EXPECT_EQ(text, wd::MessageBoxText(box));
+    }
     return box;
 }
 

@@ -70,8 +70,8 @@ class RoadTest : public ::testing::Test {
     // The log lines the run must write: one per entry, in the patch data's
     // order, each with the outcome text that the table gives for its path.
     std::string ExpectedLog(const std::map<std::string, std::string>& outcomes) const;
-    // Starts the package; lang (non-empty) becomes the process's LANG.
-    void Start(const std::string& lang = "");
+    // Starts the package with the test's own temporary folder.
+    void Start();
 
     // The wizard window once its caption is title.
     HWND WaitForPage(const char* title, int timeoutMs = LongWait);
