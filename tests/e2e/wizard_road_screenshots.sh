@@ -40,6 +40,11 @@ echo "the user's own copy" >"$installed/plugins/extra.txt"
 drive() { wine "$build/bin/windriver.exe" "$@"; }
 shot() { sleep 1; import -window root "$out/$1.png"; echo "screenshot: $out/$1.png"; }
 
+# Every program of this prefix runs on the virtual desktop "shot", so that
+# the driver sees the same windows as the applier (a desktop started with
+# "explorer /desktop=" alone keeps its windows from other processes).
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shot /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shot /d 1024x768 /f >/dev/null 2>&1
 wine explorer /desktop=shot,1024x768 "$(winpath "$work/Update.exe")" >/dev/null 2>&1 &
 desktop=$!
 sheet=$(drive wait-window 0 '#32770' Welcome 30000)
