@@ -187,6 +187,26 @@ TEST_F(WizardRoad, CancelOnTheDestinationPageAsksAndNoKeepsEveryEntry) {
     EXPECT_EQ(spec.oldVersion, ReadTree(destination));
 }
 
+// From the Results page on the update cannot be undone: Esc (the sheet's
+// cancel) ends the program at once, with no question, and keeps the update.
+TEST_F(WizardRoad, CancellingTheSheetOnTheResultsPageEndsWithoutAQuestion) {
+    PackageSpec spec;
+    spec.oldVersion = {{"main.exe", "main 1"}};
+    spec.newVersion = {{"main.exe", "main 2"}};
+    spec.settings.softwarePath = destination;
+    MakePackage(spec);
+    WriteTree(destination, spec.oldVersion);
+    Start();
+    HWND sheet = RunToResults();
+    ASSERT_TRUE(sheet);
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(wd::WaitForMessageBox(process.id, 2000)) << "no question after the update";
+    ExpectCleanEnd();
+    std::string updated;
+    ReadBytes(Join(destination, "main.exe"), &updated);
+    EXPECT_EQ("main 2", updated);
+}
+
 // Silence 0 holds the worker on the overwrite question of the second entry:
 // Cancel then arrives while that entry is in progress.
 TEST_F(WizardRoad, CancelWhileRunningFinishesTheEntryThenRollsBack) {
