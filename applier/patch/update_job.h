@@ -18,7 +18,7 @@ struct UpdateJob {
     HWND dialogWindow;
     HWND progressBarWindow;
     HWND statusTextWindow;
-    std::atomic<int> runState;  // both threads write it: Cancel 0, the log writer -1 or -2
+    std::atomic<int> runState; // both threads write it: Cancel 0, the log writer -1 or -2
 };
 
 // The thread routine of the one update run.
