@@ -81,8 +81,11 @@ PackageBytes CompressStream(const PackageBytes& data, int blockSize100k) {
     size_t room = data.size() + data.size() / 100 + 601;
     unsigned int produced = CheckedU32(room, "the compressed stream");
     PackageBytes stream(room);
-    // bzip2 takes non-const pointers but does not write through the source.
-    char* source = const_cast<char*>(reinterpret_cast<const char*>(data.data()));
+    // bzip2 takes non-const pointers but does not write through the source,
+    // and refuses a null one even for no bytes (an empty folder's archive).
+    static const char noBytes = 0;
+    char* source =
+        const_cast<char*>(data.empty() ? &noBytes : reinterpret_cast<const char*>(data.data()));
     int status = BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(stream.data()), &produced, source,
                                           sourceSize, blockSize100k, 0, 0);
     if (status != BZ_OK)
