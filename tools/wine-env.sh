@@ -27,6 +27,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
 fi
 wineserver -p >/dev/null 2>&1 || true
+# The first wine process of a session starts wine's background services; they
+# would hold the output pipe of whatever started them (a CTest entry, say)
+# open until they end. Start them here, with their output going nowhere.
+wine cmd /c exit >/dev/null 2>&1 || true
 
 _wine_env_cleanup() {
   wineserver -k >/dev/null 2>&1 || true
