@@ -31,4 +31,9 @@ fi
 if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# An ordinary user for the tests that need the file system to refuse a write
+# (wine as root writes past Unix permissions): tests/wine/engine_permissions.sh.
+if ! id tarvelion-test >/dev/null 2>&1; then
+  $SUDO useradd -m -s /bin/bash tarvelion-test
+fi
 echo "setup: all packages present"

@@ -396,3 +396,45 @@ TEST_F(FileChecksum, AFileLargerThanOneViewIsCheckedWhole) {
 }
 
 } // namespace
+
+namespace {
+
+// Run by engine_permissions.sh as an ordinary user (wine as root writes past
+// Unix permissions): ENGINE_LOCKED_DEST names a destination folder whose
+// subfolder "locked" holds a.txt and c.txt and may not be written to, so the
+// final replace fails after the rebuilt file was verified and staged.
+TEST(LockedFolder, AReplaceThatFailsLeavesTheInstalledFileAsItWas) {
+    char folder[MAX_PATH];
+    if (!GetEnvironmentVariableA("ENGINE_LOCKED_DEST", folder, MAX_PATH))
+        GTEST_SKIP() << "needs an ordinary user: run by engine_permissions.sh";
+    BuildCrcTable();
+    ProgramInstance = GetModuleHandleA(nullptr);
+    Silence = 1;
+    lstrcpynA(RunDestination, folder, MAX_PATH);
+    const std::string dest = folder, staging = dest + "\\staging";
+    struct Case {
+        const char* name;
+        std::function<PatchEntry(const std::string&)> entry;
+    } cases[] = {
+        {"a.txt",
+         [](const std::string& old) { return PatchFromTo("\\locked\\a.txt", old, old + "+"); }},
+        {"c.txt",
+         [](const std::string&) { return PatchEntry::Attached("\\locked\\c.txt", B("new")); }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const std::string target = dest + "\\locked\\" + k.name;
+        const std::string before = ReadText(target);
+        ASSERT_NE(before, "<missing>");
+        Bytes data;
+        AppendPatchEntry(data, k.entry(before));
+        PatchCursor cursor = {data.data(), data.data() + data.size()};
+        EXPECT_EQ(ApplyPatchEntry(&cursor, staging.c_str(), nullptr), ReplaceFailed);
+        EXPECT_EQ(ReadText(target), before);
+        EXPECT_EQ(ReadText(staging + "\\locked\\" + k.name), before) << "the staged copy stays";
+        for (const auto& [name, content] : Tree(dest))
+            EXPECT_NE(name.rfind("PCH", 0), 0u) << "temporary file left: " << name;
+    }
+}
+
+} // namespace
