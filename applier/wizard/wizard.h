@@ -7,6 +7,9 @@
 HWND CreateWizard(HWND owner, int startPage);
 int CALLBACK WizardCallback(HWND window, UINT message, LPARAM parameter);
 void CenterWindow(HWND window);
+// Where CenterWindow puts a window: centred on parent, then kept inside the
+// desktop's right and bottom edges and off negative coordinates.
+RECT CenteredRect(RECT window, RECT parent, RECT desktop);
 void DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap);
 void FillAppName(HWND control);
 int LoadFileIntoControl(HWND control, const char* fileName, const char* folder);
@@ -19,6 +22,9 @@ void ShowPageTitle(UINT pageNumber);
 void PaintSidePanel(HWND sidePanel);
 void PostWizardButtons(HWND page, DWORD buttons);
 void RequestCancel(HWND page);  // PSN_QUERYCANCEL on pages 301 to 304
+// Readies a page's rich edit control (links, font) and loads the file named
+// by built-in text fileNameText from the workspace into it; returns the control.
+HWND SetUpTextBox(HWND page, int controlId, UINT fileNameText);
 
 // Pages
 INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
