@@ -73,11 +73,14 @@ class StartupTest : public ::testing::Test {
         ASSERT_FALSE(applier_.empty());
     }
     void TearDown() override {
-        for (wd::Process* p : running_)
-            if (wd::IsRunning(*p)) {
-                wd::Kill(*p);
-                wd::WaitForExit(*p, Timeout);
+        // A failed test may leave its applier running.
+        for (HANDLE process : running_) {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, Timeout);
             }
+            CloseHandle(process);
+        }
         DeleteFolder(root_);
     }
 
@@ -116,7 +119,10 @@ class StartupTest : public ::testing::Test {
         SetEnvironmentVariableA("TMP", nullptr);
         SetEnvironmentVariableA("TEMP", nullptr);
         ASSERT_TRUE(started) << exe;
-        running_.push_back(process);
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), process->handle, GetCurrentProcess(), &copy, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+        running_.push_back(copy);
     }
     // The exit code once the process has ended (-1 when it did not).
     static long ExitCode(const wd::Process& process) {
@@ -136,52 +142,61 @@ class StartupTest : public ::testing::Test {
         wd::AnswerMessageBox(box, IDYES);
     }
 
+    // A run of exe that got as far as its background window.
+    struct Run {
+        wd::Process process;
+        std::string temp;
+        HWND background = nullptr;
+    };
+    void StartRun(const std::string& exe, Run* run, const std::string& tag = "t") {
+        Launch(exe, tag, &run->process, &run->temp);
+        run->background = WaitForBackground(run->process);
+        ASSERT_NE(run->background, nullptr) << exe;
+    }
+    // Yes to the close question: exit code 0 and no workspace left.
+    void CloseRun(Run& run) {
+        ConfirmClose(run.process, run.background);
+        EXPECT_EQ(ExitCode(run.process), 0);
+        EXPECT_TRUE(Workspaces(run.temp).empty());
+    }
+
     std::string root_;
     PackageBytes applier_;
-    std::vector<wd::Process*> running_;
+    std::vector<HANDLE> running_;
 };
 
 constexpr char quietSettings[] = "[App]\nAppName=Demo\nShowSplash=0\n";
 
 TEST_F(StartupTest, WorkspaceHoldsStream1WhileRunningAndGoesAfterAConfirmedClose) {
     std::string exe = GoodPackage(quietSettings);
-    wd::Process process;
-    std::string temp;
-    Launch(exe, "t", &process, &temp);
-    HWND background = WaitForBackground(process);
-    ASSERT_NE(background, nullptr);
-    std::vector<std::string> workspaces = Workspaces(temp);
+    Run run;
+    ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run));
+    std::vector<std::string> workspaces = Workspaces(run.temp);
     ASSERT_EQ(workspaces.size(), 1u);
-    std::string workspace = temp + "\\" + workspaces[0];
+    std::string workspace = run.temp + "\\" + workspaces[0];
     EXPECT_NE(GetFileAttributesA((workspace + "\\Update.ini").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesA((workspace + "\\License.txt").c_str()), INVALID_FILE_ATTRIBUTES);
     // Without a splash the patch data stays packed until the update.
     EXPECT_EQ(GetFileAttributesA((workspace + "\\Patch.dat").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(wd::Text(background), "Demo Update");
+    EXPECT_EQ(wd::Text(run.background), "Demo Update");
 
-    ConfirmClose(process, background);
-    EXPECT_EQ(ExitCode(process), 0);
-    EXPECT_TRUE(Workspaces(temp).empty());
+    CloseRun(run);
 }
 
 TEST_F(StartupTest, NoOnTheCloseQuestionKeepsTheProgramRunning) {
     std::string exe = GoodPackage(quietSettings);
-    wd::Process process;
-    std::string temp;
-    Launch(exe, "t", &process, &temp);
-    HWND background = WaitForBackground(process);
-    ASSERT_NE(background, nullptr);
-    PostMessageA(background, WM_CLOSE, 0, 0);
-    HWND box = wd::WaitForMessageBox(process.id, Timeout);
+    Run run;
+    ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run));
+    PostMessageA(run.background, WM_CLOSE, 0, 0);
+    HWND box = wd::WaitForMessageBox(run.process.id, Timeout);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(wd::Text(box), "Tarvelion");
     EXPECT_NE(wd::MessageBoxText(box).find("Are you sure to quit?"), std::string::npos);
     wd::AnswerMessageBox(box, IDNO);
     wd::Pump(500);
-    EXPECT_TRUE(wd::IsRunning(process));
-    EXPECT_TRUE(IsWindow(background));
-    ConfirmClose(process, background);
-    EXPECT_EQ(ExitCode(process), 0);
+    EXPECT_TRUE(wd::IsRunning(run.process));
+    EXPECT_TRUE(IsWindow(run.background));
+    CloseRun(run);
 }
 
 struct TitleCase {
@@ -201,14 +216,10 @@ TEST_P(WindowTitleTest, CaptionIsText203WithTheApplicationName) {
     for (size_t at; (at = language.find('@')) != std::string::npos;)
         language.replace(at, 1, section);
     std::string exe = GoodPackage(c.settings, "title.exe", language);
-    wd::Process process;
-    std::string temp;
-    Launch(exe, "t", &process, &temp);
-    HWND background = WaitForBackground(process);
-    ASSERT_NE(background, nullptr);
-    EXPECT_EQ(wd::Text(background), c.caption);
-    ConfirmClose(process, background);
-    EXPECT_EQ(ExitCode(process), 0);
+    Run run;
+    ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run));
+    EXPECT_EQ(wd::Text(run.background), c.caption);
+    CloseRun(run);
 }
 
 const TitleCase titleCases[] = {
@@ -225,14 +236,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, WindowTitleTest, ::testing::ValuesIn(titleCases)
 
 TEST_F(StartupTest, ShowBGWZeroShowsTheBackgroundMinimized) {
     std::string exe = GoodPackage("[App]\nShowBGW=0\nShowSplash=0\n");
-    wd::Process process;
-    std::string temp;
-    Launch(exe, "t", &process, &temp);
-    HWND background = WaitForBackground(process);
-    ASSERT_NE(background, nullptr);
-    EXPECT_TRUE(wd::WaitUntil([&] { return IsIconic(background) != FALSE; }, Timeout));
-    ConfirmClose(process, background);
-    EXPECT_EQ(ExitCode(process), 0);
+    Run run;
+    ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run));
+    EXPECT_TRUE(wd::WaitUntil([&] { return IsIconic(run.background) != FALSE; }, Timeout));
+    CloseRun(run);
 }
 
 struct DamageCase {
@@ -278,11 +285,8 @@ TEST_F(StartupTest, SecondApplierOfThePackageEndsSilently) {
     std::string name = "TarvelionStartupTest" + std::to_string(GetCurrentProcessId());
     HANDLE target = CreateMutexA(nullptr, FALSE, (name + "Target").c_str());
     std::string settings = "[App]\nShowSplash=0\nApplierMutex=" + name + "\n";
-    wd::Process first;
-    std::string firstTemp;
-    Launch(GoodPackage(settings, "first.exe"), "first", &first, &firstTemp);
-    HWND background = WaitForBackground(first);
-    ASSERT_NE(background, nullptr);
+    Run first;
+    ASSERT_NO_FATAL_FAILURE(StartRun(GoodPackage(settings, "first.exe"), &first, "first"));
 
     // The applier rule comes first: no message even though the target runs.
     wd::Process second;
@@ -292,26 +296,19 @@ TEST_F(StartupTest, SecondApplierOfThePackageEndsSilently) {
     EXPECT_EQ(ExitCode(second), 0);
     EXPECT_TRUE(Workspaces(secondTemp).empty());
 
-    EXPECT_TRUE(wd::IsRunning(first));
-    EXPECT_EQ(Workspaces(firstTemp).size(), 1u);
-    ConfirmClose(first, background);
-    EXPECT_EQ(ExitCode(first), 0);
-    EXPECT_TRUE(Workspaces(firstTemp).empty());
+    EXPECT_TRUE(wd::IsRunning(first.process));
+    EXPECT_EQ(Workspaces(first.temp).size(), 1u);
+    CloseRun(first);
     CloseHandle(target);
 }
 
 TEST_F(StartupTest, ApplierMutexIsFreeAgainAfterTheRun) {
     std::string name = "TarvelionStartupAgain" + std::to_string(GetCurrentProcessId());
     std::string exe = GoodPackage("[App]\nShowSplash=0\nApplierMutex=" + name + "\n");
-    for (int run = 0; run < 2; ++run) {
-        wd::Process process;
-        std::string temp;
-        Launch(exe, "run" + std::to_string(run), &process, &temp);
-        HWND background = WaitForBackground(process);
-        ASSERT_NE(background, nullptr) << "run " << run;
-        ConfirmClose(process, background);
-        EXPECT_EQ(ExitCode(process), 0);
-        running_.clear();
+    for (int again = 0; again < 2; ++again) {
+        Run run;
+        ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run, "run" + std::to_string(again)));
+        CloseRun(run);
     }
 }
 
@@ -341,14 +338,10 @@ TEST_F(StartupTest, RunningTargetStopsTheUpdateWithText219) {
 TEST_F(StartupTest, TargetMutexThatDoesNotExistLetsStartUpGoOn) {
     std::string exe = GoodPackage("[App]\nShowSplash=0\nTargetMutex=TarvelionNoSuchMutex\n"
                                   "ApplierMutex=\n");
-    wd::Process process;
-    std::string temp;
-    Launch(exe, "t", &process, &temp);
-    HWND background = WaitForBackground(process);
-    ASSERT_NE(background, nullptr);
-    EXPECT_EQ(wd::FindMessageBox(process.id), nullptr);
-    ConfirmClose(process, background);
-    EXPECT_EQ(ExitCode(process), 0);
+    Run run;
+    ASSERT_NO_FATAL_FAILURE(StartRun(exe, &run));
+    EXPECT_EQ(wd::FindMessageBox(run.process.id), nullptr);
+    CloseRun(run);
 }
 
 } // namespace
