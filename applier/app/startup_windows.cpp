@@ -1,12 +1,15 @@
-// Start-up's calls into the splash window and the wizard. Until those
-// windows exist the patch data is unpacked without a splash and the main
-// loop runs without a wizard.
+// Start-up's calls into the splash window and the wizard.
 #include "app/startup.h"
+#include "windows/presentation.h"
+#include "wizard/wizard.h"
 
-int RunStartupSplash(HBITMAP) {
-    return ExtractPatchData();
+int RunStartupSplash(HBITMAP splashBitmap) {
+    return RunSplash(splashBitmap, ExtractPatchData);
 }
 
-HWND OpenStartupWizard(HWND) {
-    return NULL;
+HWND OpenStartupWizard(HWND backgroundWindow) {
+    HWND wizard = CreateWizard(backgroundWindow, 0);
+    if (wizard != NULL)
+        CenterWindow(wizard);
+    return wizard;
 }
