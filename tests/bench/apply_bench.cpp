@@ -4,6 +4,7 @@
 //   apply_bench [MiB]   (default 256)
 #include <windows.h>
 
+#include "../unit/diff_data.h"
 #include "app/state.h"
 #include "matcher.h"
 #include "patch/apply_entry.h"
@@ -21,7 +22,9 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using diff_data::Bytes;
+using diff_data::EditedCopy;
+using diff_data::RandomBytes;
 
 double Now() {
     static LARGE_INTEGER frequency;
@@ -34,36 +37,6 @@ double Now() {
 
 double MiBps(size_t bytes, double seconds) {
     return double(bytes) / (1 << 20) / seconds;
-}
-
-Bytes RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    for (size_t i = 0; i + 4 <= size; i += 4) {
-        const uint32_t r = random();
-        std::memcpy(&bytes[i], &r, 4);
-    }
-    return bytes;
-}
-
-// A new build with edits spread evenly: each rewrites 2000 bytes with 1500 to
-// 2500 new ones. One edit every 64 KiB is about 3% of the file, a realistic
-// new build; a single edit leaves two copy ops of half the file each.
-Bytes NewVersionOf(const Bytes& old, size_t edits) {
-    const size_t stride = old.size() / edits;
-    Bytes out;
-    out.reserve(old.size() + old.size() / 50);
-    std::mt19937 random(7);
-    for (size_t e = 0; e < edits; e++) {
-        // The edit sits in the middle of its stretch of the file.
-        const size_t from = e * stride, editAt = from + stride / 2 - 1000;
-        out.insert(out.end(), old.begin() + from, old.begin() + editAt);
-        const Bytes fresh = RandomBytes(1500 + random() % 1000, uint32_t(e));
-        out.insert(out.end(), fresh.begin(), fresh.end());
-        out.insert(out.end(), old.begin() + editAt + 2000, old.begin() + from + stride);
-    }
-    out.insert(out.end(), old.begin() + edits * stride, old.end());
-    return out;
 }
 
 bool WriteWhole(const std::string& path, const Bytes& bytes) {
@@ -134,6 +107,8 @@ int main(int argc, char** argv) {
     lstrcpynA(RunDestination, dest.c_str(), MAX_PATH);
     RunStatusWindow = nullptr;
 
+    // An edit every 64 KiB rewrites about 3% of the file, a realistic new
+    // build; a single edit leaves two copy ops of half the file each.
     struct Scenario {
         const char* name;
         size_t edits;
@@ -146,7 +121,7 @@ int main(int argc, char** argv) {
         Bytes patchData;
         {
             const Bytes oldBytes = RandomBytes(size, 1);
-            const Bytes newBytes = NewVersionOf(oldBytes, edits);
+            const Bytes newBytes = EditedCopy(oldBytes, edits, 2000, 7);
             const size_t newSize = newBytes.size();
             if (!WriteWhole(pristine, oldBytes)) {
                 std::fprintf(stderr, "cannot write %s\n", pristine.c_str());

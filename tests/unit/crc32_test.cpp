@@ -1,23 +1,19 @@
 #include <gtest/gtest.h>
 #include "patch/crc32.h"
 
+#include "diff_data.h"
+
 #include <cstring>
 #include <random>
 #include <vector>
 
 namespace {
 
+using diff_data::RandomBytes;
+
 struct CrcTableReady : ::testing::Test {
     void SetUp() override { BuildCrcTable(); }
 };
-
-std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<uint8_t>(random());
-    return bytes;
-}
 
 // The definition itself, bit by bit, with no table: what every path must match.
 uint32_t BitwiseCrc(const uint8_t* bytes, size_t size) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "commands.h"
+#include "diff_data.h"
 #include "folder_diff.h"
 #include "matcher.h"
 #include "package_writer.h"
@@ -26,14 +27,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<uint8_t>(random());
-    return bytes;
-}
+using diff_data::EditedCopy;
+using diff_data::MostFreshBytes;
+using diff_data::RandomBytes;
 
 Bytes Join(const Bytes& a, const Bytes& b) {
     Bytes out = a;
@@ -88,23 +84,6 @@ Bytes Changed(Bytes b, size_t at, size_t count, uint32_t seed) {
     return b;
 }
 
-// A large file with a few percent changed at scattered places, some bytes
-// inserted and some removed: what a new build of a program looks like.
-Bytes ScatteredEdits(const Bytes& old, size_t edits) {
-    Bytes out;
-    std::mt19937 random(99);
-    const size_t stride = old.size() / edits;
-    for (size_t e = 0; e < edits; e++) {
-        const size_t from = e * stride;
-        const size_t keep = stride - 300;
-        out.insert(out.end(), old.begin() + from, old.begin() + from + keep);
-        Bytes fresh = RandomBytes(100 + random() % 200, 1000 + e); // replaces 300 bytes
-        out.insert(out.end(), fresh.begin(), fresh.end());
-    }
-    out.insert(out.end(), old.begin() + edits * stride, old.end());
-    return out;
-}
-
 const size_t Big = 70u << 20; // past 64 MiB
 
 std::vector<MatchCase> MatchCases() {
@@ -141,9 +120,9 @@ std::vector<MatchCase> MatchCases() {
          [](const Bytes& o) { return Join(Join(Bytes(7, 1), o), Bytes(33, 0)); },
          [](const Bytes&, const Bytes&) { return size_t(7); }},
         {"large with scattered edits", [] { return RandomBytes(Big, 14); },
-         [](const Bytes& o) { return ScatteredEdits(o, 2000); },
+         [](const Bytes& o) { return EditedCopy(o, 2000, 300, 15); },
          // every edit costs its fresh bytes, under 300, and at most one block
-         [](const Bytes&, const Bytes&) { return size_t(2000) * (300 + 64); }},
+         [](const Bytes&, const Bytes&) { return 2000 * (MostFreshBytes(300) + 64); }},
     };
 }
 

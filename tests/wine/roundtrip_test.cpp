@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../unit/diff_data.h"
+#include "engine_fixture.h"
 #include "app/state.h"
 #include "folder_diff.h"
 #include "package/extract_stream.h"
@@ -26,17 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    for (size_t i = 0; i + 4 <= size; i += 4) {
-        const uint32_t r = random();
-        std::memcpy(&bytes[i], &r, 4);
-    }
-    return bytes;
-}
+using diff_data::Bytes;
+using diff_data::EditedCopy;
+using diff_data::RandomBytes;
 
 Bytes Text(const std::string& s) {
     return Bytes(s.begin(), s.end());
@@ -47,20 +41,6 @@ void WriteFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
-}
-
-// A new build: some bytes replaced, some inserted, some removed, spread out.
-Bytes Edited(const Bytes& old, size_t edits, uint32_t seed) {
-    Bytes out;
-    const size_t stride = old.size() / edits;
-    for (size_t e = 0; e < edits; e++) {
-        const size_t from = e * stride;
-        out.insert(out.end(), old.begin() + from, old.begin() + from + stride - 200);
-        const Bytes fresh = RandomBytes(100 + (e % 3) * 100, seed + uint32_t(e));
-        out.insert(out.end(), fresh.begin(), fresh.end());
-    }
-    out.insert(out.end(), old.begin() + edits * stride, old.end());
-    return out;
 }
 
 void SetLastWrite(const fs::path& path, uint64_t fileTime) {
@@ -142,41 +122,31 @@ RunReport RunUpdate(const std::string& destination, const std::string& mainFile)
     return report;
 }
 
-struct RoundTrip : ::testing::Test {
-    fs::path root;
+// The engine's temporary folders (destination, workspace), and the current
+// directory back where it was: the extractor writes into it.
+struct RoundTrip : engine_test::EngineFolders {
     char previousDirectory[MAX_PATH] = {};
 
     void SetUp() override {
-        BuildCrcTable();
-        ProgramInstance = GetModuleHandleA(nullptr);
-        LanguageFile[0] = 0;
-        Silence = 1;
-        ResultSummary = 0;
-        char temp[MAX_PATH], name[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        GetTempFileNameA(temp, "rtr", 0, name);
-        DeleteFileA(name);
-        root = name;
-        fs::create_directories(root / "ws");
+        EngineFolders::SetUp();
         GetCurrentDirectoryA(MAX_PATH, previousDirectory);
     }
     void TearDown() override {
         SetCurrentDirectoryA(previousDirectory);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        EngineFolders::TearDown();
     }
 };
 
 TEST_F(RoundTrip, DiffPackAndApplyGiveTheNewFolderByteForByte) {
-    const fs::path oldDir = root / "old", newDir = root / "new", dest = root / "dest";
+    const fs::path top = root, oldDir = top / "old", newDir = top / "new", destDir = dest;
     const size_t bigSize = (64u << 20) + 4096 + 7; // past 64 MiB, not a round size
 
     const Bytes program = RandomBytes(400000, 1);
     WriteFile(oldDir / "App.exe", program);
-    WriteFile(newDir / "App.exe", Edited(program, 20, 100));
+    WriteFile(newDir / "App.exe", EditedCopy(program, 20, 200, 100));
     const Bytes big = RandomBytes(bigSize, 2);
     WriteFile(oldDir / "data" / "assets.pak", big);
-    WriteFile(newDir / "data" / "assets.pak", Edited(big, 400, 200));
+    WriteFile(newDir / "data" / "assets.pak", EditedCopy(big, 400, 200, 200));
     WriteFile(oldDir / "data" / "same.bin", RandomBytes(3000, 3));
     WriteFile(newDir / "data" / "same.bin", RandomBytes(3000, 3));
     WriteFile(oldDir / "readme.txt", Text("version 1\r\n"));
@@ -194,8 +164,9 @@ TEST_F(RoundTrip, DiffPackAndApplyGiveTheNewFolderByteForByte) {
         SetLastWrite(newDir / stamped[i], stamps[i]);
 
     // The destination is an installed copy of the old version.
-    fs::copy(oldDir, dest, fs::copy_options::recursive);
-    const uint64_t unchangedTime = ReadFileTimes(dest / "data" / "same.bin").lastWrite;
+    fs::remove(destDir); // the fixture's empty folder; the copy makes it anew
+    fs::copy(oldDir, destDir, fs::copy_options::recursive);
+    const uint64_t unchangedTime = ReadFileTimes(destDir / "data" / "same.bin").lastWrite;
 
     FolderDiffReport diffReport;
     const Bytes patchData =
@@ -207,14 +178,13 @@ TEST_F(RoundTrip, DiffPackAndApplyGiveTheNewFolderByteForByte) {
     // The big file travels as its changes, not whole.
     EXPECT_LT(patchData.size(), bigSize / 20);
 
-    const fs::path package = root / "update.exe";
+    const fs::path package = top / "update.exe";
     WritePackage(APPLIER_EXE_WINDOWS, {{"Update.ini", Text("[Update]\r\nMainFile=App.exe\r\n")}},
                  patchData, package.string());
-    ASSERT_TRUE(SetCurrentDirectoryA((root / "ws").string().c_str()));
-    lstrcpynA(WorkspacePath, (root / "ws").string().c_str(), MAX_PATH);
+    ASSERT_TRUE(SetCurrentDirectoryA(workspace.c_str()));
     ASSERT_EQ(ExtractStreamFromFile(package.string().c_str(), 2), 1);
 
-    const RunReport run = RunUpdate(dest.string(), "App.exe");
+    const RunReport run = RunUpdate(destDir.string(), "App.exe");
     EXPECT_EQ(run.finalState, RunGoing);
     EXPECT_EQ(run.progressMaximum, 6);
     EXPECT_EQ(run.progressPosition, 6);
@@ -223,7 +193,7 @@ TEST_F(RoundTrip, DiffPackAndApplyGiveTheNewFolderByteForByte) {
 
     std::map<std::string, fs::path> expected = FilesOf(newDir);
     expected["\\legacy.dat"] = oldDir / "legacy.dat"; // the update cannot remove it
-    std::map<std::string, fs::path> got = FilesOf(dest);
+    std::map<std::string, fs::path> got = FilesOf(destDir);
     EXPECT_EQ(got.erase("\\Tarvelion.log"), 1u) << "no update log";
     ASSERT_EQ(got.size(), expected.size());
     for (const auto& [relativePath, expectedFile] : expected) {
@@ -233,8 +203,8 @@ TEST_F(RoundTrip, DiffPackAndApplyGiveTheNewFolderByteForByte) {
                     ReadFileBytes(expectedFile.string()));
     }
     for (size_t i = 0; i < std::size(stamped); i++)
-        EXPECT_EQ(ReadFileTimes(dest / stamped[i]).lastWrite, stamps[i]) << stamped[i];
-    EXPECT_EQ(ReadFileTimes(dest / "data" / "same.bin").lastWrite, unchangedTime)
+        EXPECT_EQ(ReadFileTimes(destDir / stamped[i]).lastWrite, stamps[i]) << stamped[i];
+    EXPECT_EQ(ReadFileTimes(destDir / "data" / "same.bin").lastWrite, unchangedTime)
         << "an unchanged file was rewritten";
 }
 
