@@ -7,7 +7,7 @@ need_root() { if [ "$(id -u)" -ne 0 ]; then echo "sudo"; fi; }
 SUDO=$(need_root)
 
 packages=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 libbz2-dev
-  wine wine32:i386 xvfb xauth imagemagick fonts-dejavu-core x11-utils dpkg-dev libgtest-dev)
+  wine wine32:i386 xvfb xauth imagemagick fonts-dejavu-core x11-utils dpkg-dev libgtest-dev locales)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -35,5 +35,12 @@ fi
 # (wine as root writes past Unix permissions): tests/wine/engine_permissions.sh.
 if ! id tarvelion-test >/dev/null 2>&1; then
   $SUDO useradd -m -s /bin/bash tarvelion-test
+fi
+# wine reports the German language (0x0407) only when the host has the
+# locale; the translation tests run the applier with LANG=de_DE.UTF-8.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
 fi
 echo "setup: all packages present"
