@@ -8,8 +8,14 @@ package=$1 out=$2 windriver=$3
 drive() { wine "$windriver" "$@"; }
 shot() { sleep 0.7; import -window root "$out/$1.png"; echo "demo: $out/$1.png"; }
 
+# Every program of the prefix runs on one virtual desktop, so that the
+# driver sees the applier's windows (a desktop that "explorer /desktop=" makes
+# for one program keeps its windows from other processes).
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d TarvelionDemo /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v TarvelionDemo /d 1024x768 /f >/dev/null 2>&1
 wine explorer /desktop=TarvelionDemo,1024x768 "$package" >/dev/null 2>&1 &
 desktop=$!
+if drive wait-window 0 Splash - 15000 >/dev/null; then shot 0-splash; fi
 
 sheet=$(drive wait-window 0 '#32770' Welcome 30000)
 shot 1-welcome
