@@ -15,3 +15,7 @@ set_target_properties(windriver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINA
 
 tarvelion_test(window_driver_test ${CMAKE_CURRENT_LIST_DIR}/window_driver_test.cpp)
 target_link_libraries(window_driver_test PRIVATE window_driver)
+tarvelion_windows_path(windriver_windows "${CMAKE_BINARY_DIR}/bin/windriver.exe")
+string(REPLACE "\\" "\\\\" windriver_windows "${windriver_windows}")
+target_compile_definitions(window_driver_test PRIVATE WINDRIVER_EXE="${windriver_windows}")
+add_dependencies(window_driver_test windriver)

@@ -268,6 +268,39 @@ TEST(Processes, ReportsAProcessThatIsStillRunningOrCannotStart) {
     EXPECT_EQ(missing.handle, nullptr);
 }
 
+// The command for scripts, judged by its exit codes: 0 done, 1 not found or
+// timed out, 2 usage. The child's question box is what it looks for.
+TEST(Command, AnswersWithItsExitCode) {
+    wd::Process child;
+    ASSERT_TRUE(wd::Start(SelfPath(), "--ask-and-exit", &child));
+    ASSERT_NE(wd::WaitForMessageBox(child.id, 20000), nullptr);
+    std::string pid = std::to_string(child.id);
+    struct Case {
+        std::string arguments;
+        DWORD code;
+    } cases[] = {
+        {"", 2},
+        {"no-such-command", 2},
+        {"wait-window 0 NoSuchWindowClass - 100", 1},
+        {"wait-window " + pid + " #32770 - 5000", 0},
+        {"message-box " + pid + " 5000", 0},
+        {"message-box " + std::to_string(GetCurrentProcessId()) + " 100", 1},
+        {"click 0x0 1", 1},
+        {"answer 0x0 maybe", 2},
+        {"wait-exit " + pid + " 100", 1},
+        {"run 20000 C:\\windows\\system32\\cmd.exe /c exit 5", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        wd::Process command;
+        ASSERT_TRUE(wd::Start(WINDRIVER_EXE, c.arguments, &command));
+        DWORD code = 99;
+        ASSERT_TRUE(wd::WaitForExit(command, 30000, &code));
+        EXPECT_EQ(code, c.code);
+    }
+    wd::Kill(child);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -261,6 +261,17 @@ TEST_F(Wizard, EmptyAndMissingTextFilesGiveEmptyBoxesAndThePagesStill) {
     EXPECT_EQ(wd::ControlText(sheet_, IDE_GUIDE_TEXT), "");
 }
 
+// The bytes go to the control as they are: a Rich Text Format file is shown
+// formatted, without its markup.
+TEST_F(Wizard, RichTextLicenceIsShownFormatted) {
+    WriteFile(workspace_.File("License.txt"), "{\\rtf1\\ansi {\\b Bold} terms.\\par}");
+    StartWizard();
+    GoTo(wd::SheetNext, IDD_LICENCE);
+    std::string shown = wd::ControlText(sheet_, IDE_LICENCE_TEXT);
+    EXPECT_EQ(shown.find("rtf"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(0, 11), "Bold terms.") << shown;
+}
+
 TEST_F(Wizard, CaptionsAndFilledTextsComeFromTheLanguageTable) {
     std::string table = std::string("[") + LanguageSection +
                         "]\r\nID303=Benutzerhandbuch\r\nID355=Willkommen bei %p (%p)\r\n";
