@@ -23,7 +23,9 @@ endif()
 add_library(bz2 STATIC
   ${BZIP2_SRC_DIR}/bzlib.c ${BZIP2_SRC_DIR}/decompress.c ${BZIP2_SRC_DIR}/compress.c ${BZIP2_SRC_DIR}/blocksort.c ${BZIP2_SRC_DIR}/huffman.c
   ${BZIP2_SRC_DIR}/crctable.c ${BZIP2_SRC_DIR}/randtable.c)
+# Without unwind tables the linker can drop the compressor from the applier:
+# its .eh_frame entries would otherwise keep it alive.
 # BZ_NO_STDIO drops the FILE based API; bz_internal_error is then ours.
 target_compile_definitions(bz2 PUBLIC BZ_NO_STDIO)
-target_compile_options(bz2 PRIVATE -Os -w -ffunction-sections -fdata-sections)
+target_compile_options(bz2 PRIVATE -Os -w -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables)
 target_include_directories(bz2 SYSTEM PUBLIC ${BZIP2_SRC_DIR})
