@@ -25,12 +25,18 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-env: making the wine prefix $WINEPREFIX (once, about 15 s)"
   wineboot -i >/dev/null 2>&1 || true
+  # wineboot returns while parts of the new prefix are still being set up;
+  # a window made then fails. Wait until every process of it has ended.
+  wineserver -w >/dev/null 2>&1 || true
 fi
 wineserver -p >/dev/null 2>&1 || true
 # The first wine process of a session starts wine's background services; they
 # would hold the output pipe of whatever started them (a CTest entry, say)
 # open until they end. Start them here, with their output going nowhere.
 wine cmd /c exit >/dev/null 2>&1 || true
+# Likewise the desktop window of the display: make it once with a window of
+# wine's own, so that the first test does not race its creation.
+wine rundll32 user32.dll,MessageBeep >/dev/null 2>&1 || true
 
 _wine_env_cleanup() {
   wineserver -k >/dev/null 2>&1 || true

@@ -15,13 +15,13 @@ const std::string ConfirmQuitText =
 class FirstPages : public RoadTest {
   protected:
     void Launch(const char* showSplash = "0") {
-        PackageSpec spec;
-        spec.oldVersion = {{"main.exe", "old main"}};
-        spec.newVersion = {{"main.exe", "new main"}};
-        spec.settings.softwarePath = destination;
-        spec.settings.showSplash = showSplash;
-        MakePackage(spec);
-        WriteTree(destination, spec.oldVersion);
+        PackagePlan plan;
+        plan.oldVersion = {{"main.exe", "old main"}};
+        plan.newVersion = {{"main.exe", "new main"}};
+        plan.settings.softwarePath = destination;
+        plan.settings.showSplash = showSplash;
+        MakePackage(plan);
+        WriteTree(destination, plan.oldVersion);
         Start();
     }
     bool ButtonsAre(HWND sheet, bool back, bool next) {

@@ -153,30 +153,30 @@ void RoadTest::TearDown() {
     fs::remove_all(root, ignored);
 }
 
-void RoadTest::MakePackage(const PackageSpec& spec) {
+void RoadTest::MakePackage(const PackagePlan& plan) {
     std::string oldFolder = Join(root, "old");
     std::string newFolder = Join(root, "new");
     std::string files = Join(root, "package");
-    WriteTree(oldFolder, spec.oldVersion);
-    WriteTree(newFolder, spec.newVersion);
+    WriteTree(oldFolder, plan.oldVersion);
+    WriteTree(newFolder, plan.newVersion);
     Files packageFiles = {
-        {"Update.ini", SettingsText(spec.settings)},
+        {"Update.ini", SettingsText(plan.settings)},
         {"License.txt", "Road licence: use it well.\r\n"},
         {"Guide.txt", "Road guide: press Next.\r\n"},
         {"Readme.txt", "Road read-me.\r\n"},
         {"Package.bmp", Bitmap(120, 260, 0xC0)},
         {"Splash.bmp", Bitmap(200, 120, 0x80)},
     };
-    if (!spec.languageIni.empty())
-        packageFiles["Language.ini"] = spec.languageIni;
+    if (!plan.languageIni.empty())
+        packageFiles["Language.ini"] = plan.languageIni;
     WriteTree(files, packageFiles);
 
     patchData = Join(root, "Patch.dat");
     ASSERT_EQ(0, RunTool(BUILDER_EXE, "diff --old " + Quoted(oldFolder) + " --new " +
                                           Quoted(newFolder) + " --main " +
-                                          Quoted(spec.settings.mainFile) + " --out " +
+                                          Quoted(plan.settings.mainFile) + " --out " +
                                           Quoted(patchData)));
-    if (!spec.corruptEntry.empty()) {
+    if (!plan.corruptEntry.empty()) {
         std::string data;
         ASSERT_TRUE(ReadBytes(patchData, &data));
         PatchCursor cursor = {reinterpret_cast<const uint8_t*>(data.data()),
@@ -188,14 +188,14 @@ void RoadTest::MakePackage(const PackageSpec& spec) {
             PatchEntryHeader header;
             ASSERT_EQ(PatchOk, ReadEntryHeader(&cursor, &header));
             std::string path(header.relativePath, header.pathLength);
-            if (path == "\\" + spec.corruptEntry) {
+            if (path == "\\" + plan.corruptEntry) {
                 ASSERT_NE(BodyAttached, PeekBodyKind(&cursor))
                     << "only an op body can be made invalid";
                 corruptAt = cursor.pos - reinterpret_cast<const uint8_t*>(data.data());
             }
             ASSERT_EQ(PatchOk, SkipEntryBody(&cursor));
         }
-        ASSERT_NE(0u, corruptAt) << spec.corruptEntry << " is not in the patch data";
+        ASSERT_NE(0u, corruptAt) << plan.corruptEntry << " is not in the patch data";
         data[corruptAt] = 9; // no such op
         WriteBytes(patchData, data);
     }
@@ -204,7 +204,7 @@ void RoadTest::MakePackage(const PackageSpec& spec) {
     ASSERT_EQ(0, RunTool(BUILDER_EXE, "pack --applier " + Quoted(APPLIER_EXE) + " --files " +
                                           Quoted(files) + " --patch " + Quoted(patchData) +
                                           " --out " + Quoted(packageExe)));
-    if (spec.damageStream2) {
+    if (plan.damageStream2) {
         std::string exe;
         ASSERT_TRUE(ReadBytes(packageExe, &exe));
         PackageRecord record;

@@ -37,7 +37,7 @@ struct Settings {
     std::string showWindow;
 };
 
-struct PackageSpec {
+struct PackagePlan {
     Files oldVersion;
     Files newVersion;
     Settings settings;
@@ -63,7 +63,7 @@ class RoadTest : public ::testing::Test {
     void TearDown() override;
 
     // Builds the package exe; fails the test when the builder refuses.
-    void MakePackage(const PackageSpec& spec);
+    void MakePackage(const PackagePlan& plan);
     // The relative paths of the patch data's entries, in order, without the
     // leading backslash.
     std::vector<std::string> EntryPaths() const;

@@ -67,18 +67,18 @@ class WizardRoad : public RoadTest {
 TEST_F(WizardRoad, WholeRoadUpdatesTheFolderKeepsABackupAndEndsCleanly) {
     std::string marker = MarkerExe();
     ASSERT_FALSE(marker.empty());
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", marker + "version 1"},
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", marker + "version 1"},
                        {"a.txt", "alpha 1"},
                        {"sub\\b.txt", "beta 1, to be replaced"}};
-    spec.newVersion = {{"main.exe", marker + "version 2, a little longer"},
+    plan.newVersion = {{"main.exe", marker + "version 2, a little longer"},
                        {"a.txt", "alpha 2 alpha 2"},
                        {"sub\\b.txt", "beta 2"},
                        {"added.txt", "a file of the new version only"}};
-    spec.settings.softwarePath = Join(destination, "nowhere");
-    spec.settings.showSplash = "1";
-    MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
+    plan.settings.softwarePath = Join(destination, "nowhere");
+    plan.settings.showSplash = "1";
+    MakePackage(plan);
+    WriteTree(destination, plan.oldVersion);
     Start();
 
     HWND sheet = WaitForPage(WelcomeTitle);
@@ -105,12 +105,12 @@ TEST_F(WizardRoad, WholeRoadUpdatesTheFolderKeepsABackupAndEndsCleanly) {
     ASSERT_TRUE(WaitForPage(DestinationTitle));
 
     // The folder of the settings is offered; it lacks the main file.
-    EXPECT_EQ(spec.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
+    EXPECT_EQ(plan.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
     EXPECT_TRUE(wd::IsControlChecked(sheet, IDX_BACKUP)) << "backup is the default";
     wd::PressSheetButton(sheet, wd::SheetNext);
     AnswerMessage(WrongFolderText, IDOK);
     EXPECT_EQ(sheet, wd::FindTopWindow(process.id, "#32770", DestinationTitle));
-    EXPECT_EQ(spec.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
+    EXPECT_EQ(plan.settings.softwarePath, wd::ControlText(sheet, IDE_FOLDER));
     EXPECT_FALSE(Exists(Join(destination, LogName))) << "a refused folder starts no update";
 
     // A trailing backslash names the same folder.
@@ -150,21 +150,21 @@ TEST_F(WizardRoad, WholeRoadUpdatesTheFolderKeepsABackupAndEndsCleanly) {
     EXPECT_TRUE(wd::WaitUntil([&] { return Exists(launchedAt); }, LongWait))
         << "the main file was not launched in the destination folder";
 
-    Files expected = spec.newVersion;
+    Files expected = plan.newVersion;
     expected[LogName] = expectedLog;
     expected["launched.txt"] = "";
     for (const char* replaced : {"main.exe", "a.txt", "sub\\b.txt"})
-        expected[std::string("Tarvelion.bak\\") + replaced] = spec.oldVersion[replaced];
+        expected[std::string("Tarvelion.bak\\") + replaced] = plan.oldVersion[replaced];
     EXPECT_EQ(expected, ReadTree(destination));
 }
 
 TEST_F(WizardRoad, CancelOnTheDestinationPageAsksAndNoKeepsEveryEntry) {
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "old main"}};
-    spec.newVersion = {{"main.exe", "new main"}};
-    spec.settings.softwarePath = destination;
-    MakePackage(spec);
-    HWND sheet = Launch(spec.oldVersion);
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "old main"}};
+    plan.newVersion = {{"main.exe", "new main"}};
+    plan.settings.softwarePath = destination;
+    MakePackage(plan);
+    HWND sheet = Launch(plan.oldVersion);
     ASSERT_TRUE(sheet);
     wd::SetControlText(sheet, IDE_FOLDER, "typed by the user");
     wd::SetCheck(sheet, IDX_BACKUP, false);
@@ -184,18 +184,18 @@ TEST_F(WizardRoad, CancelOnTheDestinationPageAsksAndNoKeepsEveryEntry) {
     ASSERT_TRUE(question);
     wd::AnswerMessageBox(question, IDYES);
     ExpectCleanEnd();
-    EXPECT_EQ(spec.oldVersion, ReadTree(destination));
+    EXPECT_EQ(plan.oldVersion, ReadTree(destination));
 }
 
 // From the Results page on the update cannot be undone: Esc (the sheet's
 // cancel) ends the program at once, with no question, and keeps the update.
 TEST_F(WizardRoad, CancellingTheSheetOnTheResultsPageEndsWithoutAQuestion) {
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}};
-    spec.newVersion = {{"main.exe", "main 2"}};
-    spec.settings.softwarePath = destination;
-    MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}};
+    plan.newVersion = {{"main.exe", "main 2"}};
+    plan.settings.softwarePath = destination;
+    MakePackage(plan);
+    WriteTree(destination, plan.oldVersion);
     Start();
     HWND sheet = RunToResults();
     ASSERT_TRUE(sheet);
@@ -210,17 +210,17 @@ TEST_F(WizardRoad, CancellingTheSheetOnTheResultsPageEndsWithoutAQuestion) {
 // Silence 0 holds the worker on the overwrite question of the second entry:
 // Cancel then arrives while that entry is in progress.
 TEST_F(WizardRoad, CancelWhileRunningFinishesTheEntryThenRollsBack) {
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}, {"c.txt", "gamma 1"}};
-    spec.newVersion = {{"main.exe", "main 1"},
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}, {"c.txt", "gamma 1"}};
+    plan.newVersion = {{"main.exe", "main 1"},
                        {"a.txt", "alpha 2"},
                        {"b.txt", "beta of the package"},
                        {"c.txt", "gamma 2"}};
-    spec.settings.softwarePath = destination;
-    spec.settings.silence = "0";
-    MakePackage(spec);
+    plan.settings.softwarePath = destination;
+    plan.settings.silence = "0";
+    MakePackage(plan);
     ASSERT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), EntryPaths());
-    Files before = spec.oldVersion;
+    Files before = plan.oldVersion;
     before["b.txt"] = "the user's own beta";
     HWND sheet = Launch(before);
     ASSERT_TRUE(sheet);
@@ -263,15 +263,15 @@ class RunFailure : public WizardRoad, public ::testing::WithParamInterface<Failu
 // back the two files it has already replaced.
 TEST_P(RunFailure, EndsWithItsMessageAndRollsTheFolderBack) {
     const FailureCase& c = GetParam();
-    PackageSpec spec;
-    spec.oldVersion = {{"a.txt", "alpha 1"}, {"main.exe", "main 1"}, {"z.txt", "zeta 1"}};
-    spec.newVersion = {{"a.txt", "alpha 2"}, {"main.exe", "main 2"}, {"z.txt", "zeta 2"}};
-    spec.settings.softwarePath = destination;
+    PackagePlan plan;
+    plan.oldVersion = {{"a.txt", "alpha 1"}, {"main.exe", "main 1"}, {"z.txt", "zeta 1"}};
+    plan.newVersion = {{"a.txt", "alpha 2"}, {"main.exe", "main 2"}, {"z.txt", "zeta 2"}};
+    plan.settings.softwarePath = destination;
     if (c.corruptEntry)
-        spec.corruptEntry = c.corruptEntry;
-    MakePackage(spec);
+        plan.corruptEntry = c.corruptEntry;
+    MakePackage(plan);
     ASSERT_EQ((std::vector<std::string>{"main.exe", "a.txt", "z.txt"}), EntryPaths());
-    Files before = spec.oldVersion;
+    Files before = plan.oldVersion;
     if (c.tamperMainFile)
         before["main.exe"] = "main 1, changed by hand";
     HWND sheet = Launch(before);
@@ -309,13 +309,13 @@ class OverwriteQuestion : public WizardRoad, public ::testing::WithParamInterfac
 
 TEST_P(OverwriteQuestion, AsksWithThePathAndSummarisesAfterTheRun) {
     const OverwriteCase& c = GetParam();
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}};
-    spec.newVersion = {{"main.exe", "main 2"}, {"b.txt", "beta of the package"}};
-    spec.settings.softwarePath = destination;
-    spec.settings.silence = "0";
-    MakePackage(spec);
-    Files before = spec.oldVersion;
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}};
+    plan.newVersion = {{"main.exe", "main 2"}, {"b.txt", "beta of the package"}};
+    plan.settings.softwarePath = destination;
+    plan.settings.silence = "0";
+    MakePackage(plan);
+    Files before = plan.oldVersion;
     before["b.txt"] = "the user's own beta";
     HWND sheet = Launch(before);
     ASSERT_TRUE(sheet);
@@ -344,14 +344,14 @@ INSTANTIATE_TEST_SUITE_P(Answers, OverwriteQuestion, ::testing::ValuesIn(Overwri
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WizardRoad, DamagedPatchDataWithoutSplashFailsBeforeTheFolderIsTouched) {
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}};
-    spec.newVersion = {{"main.exe", "main 2"}, {"a.txt", "alpha 2"}};
-    spec.settings.softwarePath = destination;
-    spec.settings.showSplash = "0";
-    spec.damageStream2 = true;
-    MakePackage(spec);
-    HWND sheet = Launch(spec.oldVersion);
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}, {"a.txt", "alpha 1"}};
+    plan.newVersion = {{"main.exe", "main 2"}, {"a.txt", "alpha 2"}};
+    plan.settings.softwarePath = destination;
+    plan.settings.showSplash = "0";
+    plan.damageStream2 = true;
+    MakePackage(plan);
+    HWND sheet = Launch(plan.oldVersion);
     ASSERT_TRUE(sheet);
     wd::PressSheetButton(sheet, wd::SheetNext);
     HWND box = ExpectMessage(DataFailedText);
@@ -359,7 +359,7 @@ TEST_F(WizardRoad, DamagedPatchDataWithoutSplashFailsBeforeTheFolderIsTouched) {
     if (box)
         wd::AnswerMessageBox(box, IDOK);
     ExpectCleanEnd();
-    EXPECT_EQ(spec.oldVersion, ReadTree(destination)) << "not even a log is written";
+    EXPECT_EQ(plan.oldVersion, ReadTree(destination)) << "not even a log is written";
 }
 
 // Wine takes the user's language from LANG when a process starts: the CTest
@@ -367,11 +367,11 @@ TEST_F(WizardRoad, DamagedPatchDataWithoutSplashFailsBeforeTheFolderIsTouched) {
 TEST_F(WizardRoad, LanguageTableTranslatesPagesControlsAndMessages) {
     if (GetUserDefaultLangID() != 0x0407)
         GTEST_SKIP() << "needs German as the user's language (LANG=de_DE.UTF-8)";
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}};
-    spec.newVersion = {{"main.exe", "main 2"}};
-    spec.settings.softwarePath = Join(destination, "nowhere");
-    spec.languageIni = "[$0407]\r\n"
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}};
+    plan.newVersion = {{"main.exe", "main 2"}};
+    plan.settings.softwarePath = Join(destination, "nowhere");
+    plan.languageIni = "[$0407]\r\n"
                        "ID202=Falsches Verzeichnis!\r\n"
                        "ID250=Datei aktualisiert!\r\n"
                        "ID304=Zielordner waehlen\r\n"
@@ -380,8 +380,8 @@ TEST_F(WizardRoad, LanguageTableTranslatesPagesControlsAndMessages) {
                        "ID364=Ergebnis des Updates:\r\n"
                        "ID501=Ja, %p jetzt starten\r\n"
                        "ID503=&Sicherung anlegen\r\n";
-    MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
+    MakePackage(plan);
+    WriteTree(destination, plan.oldVersion);
     Start();
 
     HWND sheet = WaitForPage(WelcomeTitle);
@@ -420,14 +420,14 @@ class ExternalCommand : public WizardRoad, public ::testing::WithParamInterface<
 
 TEST_P(ExternalCommand, RunsInTheProgramFolderOnlyAfterYes) {
     const CommandCase& c = GetParam();
-    PackageSpec spec;
-    spec.oldVersion = {{"main.exe", "main 1"}};
-    spec.newVersion = {{"main.exe", "main 2"}};
-    spec.settings.softwarePath = destination;
-    spec.settings.command = "tool.exe";
-    spec.settings.parameter = "--after-update";
-    MakePackage(spec);
-    WriteTree(destination, spec.oldVersion);
+    PackagePlan plan;
+    plan.oldVersion = {{"main.exe", "main 1"}};
+    plan.newVersion = {{"main.exe", "main 2"}};
+    plan.settings.softwarePath = destination;
+    plan.settings.command = "tool.exe";
+    plan.settings.parameter = "--after-update";
+    MakePackage(plan);
+    WriteTree(destination, plan.oldVersion);
     WriteBytes(Join(destination, "tool.exe"), MarkerExe());
     Start();
     HWND sheet = RunToResults();
