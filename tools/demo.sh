@@ -30,18 +30,13 @@ cmake --build build/native -j"$jobs" --target tarvelion-builder
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j"$jobs" --target applier demo_app_1_0 demo_app_2_0 windriver
 
-# The two versions of the sample program.
+# The two versions of the sample program and the package's own files.
 work=$out/work
-rm -rf "$work" && mkdir -p "$work"/{old,new,package}
-cp -r samples/program/common/. samples/program/v1/. "$work/old/"
-cp -r samples/program/common/. samples/program/v2/. "$work/new/"
-cp build/win/samples/v1.0/DemoApp.exe "$work/old/"
-cp build/win/samples/v2.0/DemoApp.exe "$work/new/"
+rm -rf "$work" && mkdir -p "$work"
+tools/sample_folders.sh build/win "$work"
 
-# The package: its own files, the patch data, appended to the applier.
+# The package: its own files and the patch data, appended to the applier.
 builder=build/native/bin/tarvelion-builder
-cp samples/package/* "$work/package/"
-tools/make_sample_bitmaps.sh "$work/package"
 "$builder" diff --old "$work/old" --new "$work/new" --main DemoApp.exe --out "$work/Patch.dat"
 "$builder" pack --applier build/win/bin/applier.exe --files "$work/package" \
   --patch "$work/Patch.dat" --out "$out/TarvelionDemoUpdate.exe"

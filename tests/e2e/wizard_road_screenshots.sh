@@ -13,13 +13,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
-mkdir -p "$work"/{old,new,package}
-cp -r "$root"/samples/program/common/. "$root"/samples/program/v1/. "$work/old/"
-cp -r "$root"/samples/program/common/. "$root"/samples/program/v2/. "$work/new/"
-cp "$build/samples/v1.0/DemoApp.exe" "$work/old/"
-cp "$build/samples/v2.0/DemoApp.exe" "$work/new/"
-cp "$root"/samples/package/* "$work/package/"
-"$root/tools/make_sample_bitmaps.sh" "$work/package"
+"$root/tools/sample_folders.sh" "$build" "$work"
 sed -i 's/^Silence=.*/Silence=0/' "$work/package/Update.ini"
 
 export WINEPREFIX=${WINEPREFIX:-$root/build/road-shots-wineprefix}
