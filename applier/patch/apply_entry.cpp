@@ -80,6 +80,16 @@ static void FinishTempFile(HANDLE temp, const PatchEntryHeader* entry) {
     CloseHandle(temp);
 }
 
+// The staged copy of the installed file. A hard link costs nothing, and once
+// the replace has given the name to the new file it keeps the old content;
+// where the volume has no links (FAT, some network shares) a real copy. A
+// staged copy that is there already is replaced.
+static int StageInstalledFile(const char* target, const char* staged, int* linked) {
+    DeleteFileA(staged);
+    *linked = CreateHardLinkA(staged, target, NULL) != 0;
+    return *linked || CopyFileA(target, staged, FALSE);
+}
+
 // Stages the installed file, then puts the verified temporary file in its
 // place with one replace, so the installed file is never missing. Without a
 // staged copy nothing is replaced: a rollback could not bring it back.
@@ -87,9 +97,19 @@ static int StageAndReplace(const char* temp, const char* target, const char* sta
                            const PatchEntryHeader* entry, const char* stagingFolder, int success) {
     if (staged[0]) {
         MakeEntryFolders(entry->relativePath, stagingFolder);
-        if (CopyFileA(target, staged, FALSE) &&
-            MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING))
-            return success;
+        int linked = 0;
+        if (StageInstalledFile(target, staged, &linked)) {
+            if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING))
+                return success;
+            // The installed file is unchanged, and its staged copy stays as
+            // it would after any failed replace. A link would name that very
+            // file, and a rollback copying it back over itself would empty it:
+            // make it a real copy.
+            if (linked) {
+                DeleteFileA(staged);
+                CopyFileA(target, staged, FALSE);
+            }
+        }
     }
     DeleteFileA(temp);
     return ReplaceFailed;
