@@ -13,14 +13,15 @@ target_link_libraries(dll_safety_loader PRIVATE applier_core)
 set_target_properties(dll_safety_loader PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
 tarvelion_test(dll_safety_test ${CMAKE_CURRENT_LIST_DIR}/dll_safety_test.cpp)
-target_link_libraries(dll_safety_test PRIVATE window_driver)
-add_dependencies(dll_safety_test dll_safety_planted dll_safety_loader)
+target_link_libraries(dll_safety_test PRIVATE window_driver package_faults)
+add_dependencies(dll_safety_test dll_safety_planted dll_safety_loader applier)
 tarvelion_windows_path(planted_dll "${CMAKE_BINARY_DIR}/tests/planted.dll")
 tarvelion_windows_path(loader_exe "${CMAKE_BINARY_DIR}/tests/dll_safety_loader.exe")
 string(REPLACE "\\" "\\\\" planted_dll "${planted_dll}")
 string(REPLACE "\\" "\\\\" loader_exe "${loader_exe}")
+string(REPLACE "\\" "\\\\" applier_exe "${APPLIER_EXE_WINDOWS}")
 target_compile_definitions(dll_safety_test PRIVATE "PLANTED_DLL=\"${planted_dll}\""
-  "LOADER_EXE=\"${loader_exe}\"")
+  "LOADER_EXE=\"${loader_exe}\"" "APPLIER_EXE=\"${applier_exe}\"")
 # Wine takes its own builtin DLLs unless told to prefer native ones.
 set_tests_properties(dll_safety_test PROPERTIES
   ENVIRONMENT "WINEDLLOVERRIDES=riched32,imagehlp=n,b;mscoree,mshtml=")

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "package_faults.h"
 #include "window_driver.h"
 
 namespace {
@@ -69,6 +70,42 @@ TEST_F(DllSafetyTest, SystemLoadNeverTouchesThePlantedCopies) {
     EXPECT_EQ(RunLoader("safe"), 0) << "the system's own DLLs did not load";
     for (const char* dll : planted)
         EXPECT_FALSE(Loaded(dll)) << dll;
+}
+
+// The real applier, started from the folder with the plants beside it, as a
+// package downloaded next to a planted DLL would be: it shows its wizard
+// (which needs the rich edit control) without loading the planted copy.
+TEST_F(DllSafetyTest, TheApplierShowsItsWizardWithoutThePlantedCopy) {
+    package_faults::PackageContents contents;
+    const std::string settings = "[App]\r\nAppName=Planted\r\nShowSplash=0\r\n";
+    contents.files.push_back({"Update.ini", PackageBytes(settings.begin(), settings.end())});
+    contents.files.push_back({"License.txt", PackageBytes{'L'}});
+    contents.patchData = PackageBytes(4, 0);  // no entries
+    const std::string exe = folder_ + "\\update.exe";
+    package_faults::WritePackageFile(
+        exe, package_faults::GoodPackage(contents, ReadFileBytes(APPLIER_EXE)));
+
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", "riched32,imagehlp=n,b;mscoree,mshtml=");
+    wd::Process process;
+    ASSERT_TRUE(wd::Start(exe, "", &process, folder_));
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    HWND sheet = wd::WaitForTopWindow(process.id, "#32770", "Welcome", Timeout);
+    EXPECT_NE(sheet, nullptr) << "the wizard did not open";
+    EXPECT_FALSE(Loaded("riched32.dll"));
+    EXPECT_FALSE(Loaded("imagehlp.dll"));
+    // Close it as a user would, so that it removes its workspace.
+    HWND background = wd::FindTopWindow(process.id, "quv", nullptr);
+    if (background)
+        PostMessageA(background, WM_CLOSE, 0, 0);
+    HWND question = nullptr;
+    wd::WaitUntil([&] { return (question = wd::FindMessageBox(process.id)) != nullptr; }, Timeout);
+    if (question)
+        wd::AnswerMessageBox(question, IDYES);
+    DWORD code = 1;
+    if (!wd::WaitForExit(process, Timeout, &code))
+        wd::Kill(process);
+    EXPECT_EQ(code, 0u);
+    DeleteFileA(exe.c_str());
 }
 
 } // namespace
