@@ -5,8 +5,11 @@
 
 #include "package/package_format.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <fstream>
+#include <string>
 #include <iterator>
 #include <vector>
 
@@ -57,6 +60,24 @@ TEST(ShippedApplier, IsA32BitGuiExeWhoseSectionsEndBeforeThePackage) {
         EXPECT_LE(static_cast<uint64_t>(rawOffset) + rawSize, static_cast<uint64_t>(PackageOffset))
             << "section " << i;
     }
+}
+
+// The manifest that the loader reads: resource type 24, number 1, asking for
+// the version-6 common controls and for the highest available execution
+// level, without which writes under Program Files would land in a per-user
+// store while the update reports success.
+TEST(ShippedApplier, CarriesItsManifest) {
+    HMODULE exe = LoadLibraryExA(APPLIER_EXE_WINDOWS, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr) << "no manifest resource";
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    const std::string manifest(bytes, SizeofResource(exe, found));
+    FreeLibrary(exe);
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("processorArchitecture=\"x86\""), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
 }
 
 } // namespace
