@@ -7,18 +7,17 @@
 namespace {
 
 void PrintUsage(FILE* out) {
-    std::fputs(
-        "usage: tarvelion-builder <command> [options]\n"
-        "\n"
-        "commands:\n"
-        "  diff   compare an old and a new folder and write the patch data (Patch.dat)\n"
-        "  pack   append a package (the stream-1 files and a Patch.dat) to the applier\n"
-        "\n"
-        "Run 'tarvelion-builder <command> --help' for the options of a command.\n",
-        out);
+    std::fputs("usage: tarvelion-builder <command> [options]\n"
+               "\n"
+               "commands:\n"
+               "  diff   compare an old and a new folder and write the patch data (Patch.dat)\n"
+               "  pack   append a package (the stream-1 files and a Patch.dat) to the applier\n"
+               "\n"
+               "Run 'tarvelion-builder <command> --help' for the options of a command.\n",
+               out);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -4,12 +4,12 @@
 #pragma once
 #include <windows.h>
 
-enum { TextRoom = MAX_PATH };  // paths and settings values: 259 characters and the zero
+enum { TextRoom = MAX_PATH }; // paths and settings values: 259 characters and the zero
 
 extern HINSTANCE ProgramInstance;
 extern char TempFolder[TextRoom];
 extern char WorkspacePath[TextRoom];
-extern int WorkspaceMade;  // 1 once start-up has created the workspace folder
+extern int WorkspaceMade; // 1 once start-up has created the workspace folder
 extern char SettingsFile[TextRoom];
 extern char LanguageFile[TextRoom];
 extern char LanguageSection[16];
@@ -18,7 +18,7 @@ extern int ShowBGW;
 extern int ShowSplash;
 extern HBITMAP SidePanelBitmap;
 extern char AppName[TextRoom];
-extern char WindowTitle[2 * TextRoom];  // text 203 and the name may each fill 259 characters
+extern char WindowTitle[2 * TextRoom]; // text 203 and the name may each fill 259 characters
 extern char CopyrightLine[TextRoom];
 extern HWND BackgroundWindow;
 extern HWND WizardWindow;

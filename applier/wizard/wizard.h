@@ -21,7 +21,7 @@ extern HWND SheetWindow;
 void ShowPageTitle(UINT pageNumber);
 void PaintSidePanel(HWND sidePanel);
 void PostWizardButtons(HWND page, DWORD buttons);
-void RequestCancel(HWND page);  // PSN_QUERYCANCEL on pages 301 to 304
+void RequestCancel(HWND page); // PSN_QUERYCANCEL on pages 301 to 304
 // Readies a page's rich edit control (links, font) and loads the file named
 // by built-in text fileNameText from the workspace into it; returns the control.
 HWND SetUpTextBox(HWND page, int controlId, UINT fileNameText);

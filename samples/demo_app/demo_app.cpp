@@ -34,9 +34,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "TarvelionDemo";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("TarvelionDemo", "Tarvelion Demo " DEMO_VERSION,
-                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 360, 160,
-                                NULL, NULL, instance, NULL);
+    HWND window =
+        CreateWindowA("TarvelionDemo", "Tarvelion Demo " DEMO_VERSION, WS_OVERLAPPEDWINDOW,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 360, 160, NULL, NULL, instance, NULL);
     ShowWindow(window, show);
     MSG message;
     while (GetMessageA(&message, NULL, 0, 0) > 0) {

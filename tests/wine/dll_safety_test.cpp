@@ -80,7 +80,7 @@ TEST_F(DllSafetyTest, TheApplierShowsItsWizardWithoutThePlantedCopy) {
     const std::string settings = "[App]\r\nAppName=Planted\r\nShowSplash=0\r\n";
     contents.files.push_back({"Update.ini", PackageBytes(settings.begin(), settings.end())});
     contents.files.push_back({"License.txt", PackageBytes{'L'}});
-    contents.patchData = PackageBytes(4, 0);  // no entries
+    contents.patchData = PackageBytes(4, 0); // no entries
     const std::string exe = folder_ + "\\update.exe";
     package_faults::WritePackageFile(
         exe, package_faults::GoodPackage(contents, ReadFileBytes(APPLIER_EXE)));
