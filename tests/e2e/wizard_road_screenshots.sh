@@ -11,19 +11,15 @@ build=$(realpath "$1") out=$(realpath -m "$2")
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+windriver=$build/bin/windriver.exe
+source "$root/tools/wizard_shots.sh"
 
 "$root/tools/sample_folders.sh" "$build" "$work"
 sed -i 's/^Silence=.*/Silence=0/' "$work/package/Update.ini"
 
 export WINEPREFIX=${WINEPREFIX:-$root/build/road-shots-wineprefix}
 source "$root/tools/wine-env.sh"
-builder=$(winpath "$build/bin/tarvelion-builder.exe")
-wine "$builder" diff --old "$(winpath "$work/old")" --new "$(winpath "$work/new")" \
-  --main DemoApp.exe --out "$(winpath "$work/Patch.dat")"
-wine "$builder" pack --applier "$(winpath "$build/bin/applier.exe")" \
-  --files "$(winpath "$work/package")" --patch "$(winpath "$work/Patch.dat")" \
-  --out "$(winpath "$work/Update.exe")"
+sample_update_exe "$build" "$work"
 
 # The old version, plus the attached file of the new one already there, so
 # that the run stops on the overwrite question with the progress dialog open.
@@ -31,24 +27,12 @@ installed="$WINEPREFIX/drive_c/Program Files/Tarvelion Demo"
 rm -rf "$installed" && mkdir -p "$installed/plugins" && cp -r "$work/old/." "$installed/"
 echo "the user's own copy" >"$installed/plugins/extra.txt"
 
-drive() { wine "$build/bin/windriver.exe" "$@"; }
-shot() { sleep 1; import -window root "$out/$1.png"; echo "screenshot: $out/$1.png"; }
-
-# Every program of this prefix runs on the virtual desktop "shot", so that
-# the driver sees the same windows as the applier (a desktop started with
-# "explorer /desktop=" alone keeps its windows from other processes).
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shot /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shot /d 1024x768 /f >/dev/null 2>&1
-wine explorer /desktop=shot,1024x768 "$(winpath "$work/Update.exe")" >/dev/null 2>&1 &
-desktop=$!
+start_on_desktop shot "$(winpath "$work/Update.exe")"
 sheet=$(drive wait-window 0 '#32770' Welcome 30000)
-drive sheet "$sheet" next >/dev/null
-drive wait-window 0 '#32770' 'Software Licence Agreement' 10000 >/dev/null
+next_page "$sheet" 'Software Licence Agreement' 10000
 drive check "$sheet" 502 1 >/dev/null
-drive sheet "$sheet" next >/dev/null
-drive wait-window 0 '#32770' 'User Guide' 10000 >/dev/null
-drive sheet "$sheet" next >/dev/null
-drive wait-window 0 '#32770' 'Choose Destination Location' 10000 >/dev/null
+next_page "$sheet" 'User Guide' 10000
+next_page "$sheet" 'Choose Destination Location' 10000
 drive set-text "$sheet" 531 'C:\Program Files\Tarvelion Demo' >/dev/null
 shot destination
 drive set-text "$sheet" 531 'C:\Program Files\Somewhere Else' >/dev/null
@@ -67,13 +51,8 @@ shot message-summary
 drive answer "$box" ok >/dev/null
 drive wait-window 0 '#32770' 'Information' 30000 >/dev/null
 shot results
-drive sheet "$sheet" next >/dev/null
-drive wait-window 0 '#32770' 'Update Complete' 10000 >/dev/null
+next_page "$sheet" 'Update Complete' 10000
 shot finish
 drive check "$sheet" 501 0 >/dev/null
 drive sheet "$sheet" finish >/dev/null
-for _ in $(seq 100); do
-  drive wait-window 0 quv - 100 >/dev/null 2>&1 || break
-  sleep 0.2
-done
-kill $desktop 2>/dev/null || true
+wait_until_ended
